@@ -1,0 +1,5 @@
+#include "launcher/launcher.hpp"
+
+int main(int argc, char** argv) {
+  return zerudud::run(argc, argv);
+}

@@ -1,0 +1,47 @@
+// The stand-in tool of the end-to-end tests. It appends what it was given to the file named by
+// ZERUDUD_E2E_RECORD: its current directory, then every argument from argv[0] on, each as
+// "cwd " or "arg ", the byte count, a blank, the bytes and a line feed, so that any bytes at all
+// (blanks, quotes, backslashes, line feeds) come back unambiguously, and a second start shows as
+// a second record. When ZERUDUD_E2E_RELEASE names a file, it then holds on until that file
+// exists (ten seconds at most) and creates ZERUDUD_E2E_RECORD + ".done" before it ends.
+// Standard C++ only, so that the same file builds for Windows.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+namespace {
+
+void put(std::FILE* file, const char* tag, const std::string& text) {
+  std::fprintf(file, "%s %zu ", tag, text.size());
+  std::fwrite(text.data(), 1, text.size(), file);
+  std::fputc('\n', file);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* const record = std::getenv("ZERUDUD_E2E_RECORD");
+  std::FILE* const file = record != nullptr ? std::fopen(record, "ab") : nullptr;
+  if (file == nullptr) {
+    return 2;
+  }
+  put(file, "cwd", std::filesystem::current_path().string());
+  for (int i = 0; i < argc; ++i) {
+    put(file, "arg", argv[i]);
+  }
+  if (std::fclose(file) != 0) {
+    return 2;
+  }
+  if (const char* const release = std::getenv("ZERUDUD_E2E_RELEASE")) {
+    for (int i = 0; i < 1000 && !std::filesystem::exists(release); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::FILE* const done = std::fopen((std::string(record) + ".done").c_str(), "wb");
+    return done != nullptr && std::fclose(done) == 0 ? 0 : 2;
+  }
+  return 0;
+}

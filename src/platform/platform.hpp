@@ -58,7 +58,9 @@ inline void print(Stream stream, std::string_view format, std::string_view arg =
   if (at == std::string_view::npos || at + 1 >= format.size()) {
     write(stream, format);
   } else {
-    write(stream, format.substr(0, at), arg, format.substr(at + 2));
+    // Built directly rather than with substr(), whose out_of_range throw would link the whole
+    // C++ exception runtime into the Windows program.
+    write(stream, {format.data(), at}, arg, {format.data() + at + 2, format.size() - at - 2});
   }
 }
 

@@ -32,7 +32,8 @@ void report_line(std::string_view format, int line_number) {
 // Returns whether the line has the path-line form.
 bool match_path_line(std::string_view line) {
   key_field[0] = '\0';
-  if (line.substr(0, kPathLinePrefix.size()) != kPathLinePrefix) {
+  if (line.size() < kPathLinePrefix.size() ||
+      std::string_view(line.data(), kPathLinePrefix.size()) != kPathLinePrefix) {
     return false;
   }
   std::size_t at = kPathLinePrefix.size();
@@ -43,7 +44,7 @@ bool match_path_line(std::string_view line) {
   while (stop < line.size() && !is_white_space(line[stop])) {
     ++stop;
   }
-  const std::string_view key = line.substr(at, stop - at);
+  const std::string_view key(line.data() + at, stop - at);
   if (key.empty()) {
     return false;
   }

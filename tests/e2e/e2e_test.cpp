@@ -38,22 +38,165 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// What differs between platforms. The cases use only this block to run the launcher and to
-// write paths and expected messages, so the same cases can run against the Windows build under
-// Wine by changing it alone. (The terminal tests further down are Linux-only.)
+// What differs between platforms. The cases use only this block to run the launcher, to write
+// paths and expected messages and to read the terminal, so the same cases run against the Linux
+// build and, built with ZERUDUD_E2E_WINE, against the 64-bit Windows build under Wine.
 
-// Put before the launcher's path to run it, for instance {"/usr/bin/wine"}.
-const std::vector<std::string> kRunPrefix = {};
+// A program to start, found on PATH when it is a bare name, and its argument vector.
+struct Command {
+  std::string program;
+  std::vector<std::string> argv;
+};
+
+// A case that cannot apply on this platform, by its name: the name of a test, which is then
+// skipped whole, or of one case in a test's table, which is then left out.
+struct NotHere {
+  std::string_view name;
+  std::string_view reason;
+};
+
+#ifdef ZERUDUD_E2E_WINE
+
+// Wine runs the Windows programs in a prefix of the build tree (its session is started and ended
+// by the wine.session tests of CTest, or by tests/windows/wine_session.sh). Wine shows the
+// Linux file system to them as drive Z:.
+constexpr const char* kWine = ZERUDUD_E2E_WINE64;
+constexpr const char* kWinePrefix = ZERUDUD_E2E_WINE_PREFIX;
+constexpr const char* kLauncherFile = ZERUDUD_E2E_LAUNCHER;
+constexpr const char* kRecorderFile = ZERUDUD_E2E_RECORDER;
+// Starts a program with argument 0 as given; see starter_win32.cpp.
+constexpr const char* kStarterFile = ZERUDUD_E2E_STARTER;
+constexpr const char* kLauncherName = "zerudud.exe";
+constexpr const char* kRecorderName = "recorder.exe";
+constexpr char kSeparator = '\\';
+// What each line feed of a message becomes on a pipe: the runtime's text mode writes CR LF.
+constexpr std::string_view kLineEnd = "\r\n";
+// Windows hands the tool one command line, which the recorder writes down too.
+constexpr bool kRecordsCommandLine = true;
+
+// Wine's own settings for every run. Its desktop process (explorer.exe) is left out: no
+// launcher run needs it, and when the first console on a terminal started it, that desktop
+// inherited the terminal and now and then kept the typed key from the console.
+const std::vector<std::pair<const char*, const char*>> kEnvironment = {
+    {"WINEPREFIX", kWinePrefix}, {"WINEDEBUG", "-all"}, {"WINEDLLOVERRIDES", "explorer.exe=d"}};
+
+const std::vector<NotHere> kNotHere = {
+    {R"(say "hi".prj)", "a Windows file name cannot hold a double quote"},
+    {R"(back\slash\\" \.prj)",
+     "a Windows file name cannot hold a double quote, and its backslashes separate folders"},
+    {"CommandLineLimit",
+     "the ANSI file interfaces of Windows open no path of more than 260 characters (MAX_PATH) "
+     "and a tool path holds at most 238, so a command line never reaches 512 characters"},
+    {"a letter, standard input from /dev/null",
+     "Wine's console reads the keys from the standard input of Linux, not from the terminal"},
+    {"an arrow key arriving in two parts",
+     "Wine's console takes an escape character that arrives alone for the Escape key, which "
+     "ends the wait, and leaves the rest of the arrow's sequence unread on the terminal"},
+    {"Ctrl+C",
+     "Wine leaves the terminal's signal keys on: Ctrl+C raises SIGINT, which Wine turns into a "
+     "console control event that ends the program whatever its console mode"},
+};
+
+// Why the cases cannot run now; empty when they can. Without the session a run would start a
+// server of its own, and on a new prefix take longer than a run may to set it up.
+std::string not_ready() {
+  if (fs::exists(fs::path(kWinePrefix) / "session")) {
+    return {};
+  }
+  return std::string("no Wine session in ") + kWinePrefix +
+         "; run these tests through ctest, or first: tests/windows/wine_session.sh start " +
+         kWinePrefix;
+}
+
+// A path as Windows programs under Wine see it, through drive Z:.
+std::string windows_path(const fs::path& path) {
+  std::string out = "Z:" + fs::absolute(path).lexically_normal().string();
+  for (char& c : out) {
+    if (c == '/') {
+      c = '\\';
+    }
+  }
+  return out;
+}
+
+std::string settings_path(const fs::path& path) {
+  return windows_path(path);
+}
+
+std::string argument_path(const fs::path& path) {
+  return windows_path(path);
+}
+
+// The Linux file that a path of a command line names.
+fs::path host_path(std::string_view path) {
+  std::string out(path.substr(path.rfind("Z:", 0) == 0 ? 2 : 0));
+  for (char& c : out) {
+    if (c == '\\') {
+      c = '/';
+    }
+  }
+  return out;
+}
+
+// Wine's loader always gives a program the full Windows path of its file as argument 0, so a
+// run with another argument 0 goes through the starter, which starts the launcher as a Windows
+// program would.
+Command command(const fs::path& launcher, const std::string& argv0, bool through_path,
+                const std::vector<std::string>& args) {
+  Command out{kWine, {kWine}};
+  if (argv0.empty()) {
+    out.argv.push_back(windows_path(launcher));
+  } else {
+    out.argv.push_back(windows_path(kStarterFile));
+    out.argv.push_back(through_path ? "" : windows_path(launcher));
+    out.argv.push_back(argv0);
+  }
+  out.argv.insert(out.argv.end(), args.begin(), args.end());
+  return out;
+}
+
+// The setting that puts `folder` first on the search path of Windows programs.
+std::string search_path_with(const fs::path& folder) {
+  return "WINEPATH=" + windows_path(folder);
+}
+
+// What a terminal shows of Wine's console output, which draws the text one character at a
+// time between escape sequences: each "move right by N" is N blanks, other sequences show
+// nothing, and of two carriage returns in a row only the second counts.
+std::string on_screen(std::string_view raw) {
+  std::string out;
+  for (std::size_t at = 0; at < raw.size(); ++at) {
+    if (raw.compare(at, 2, "\x1b[") == 0) {
+      const std::size_t end = raw.find_first_not_of("0123456789;?", at + 2);
+      if (end == std::string_view::npos) {
+        break;
+      }
+      if (raw[end] == 'C') {
+        const std::string_view count = raw.substr(at + 2, end - at - 2);
+        out.append(count.empty() ? 1 : std::stoul(std::string(count)), ' ');
+      }
+      at = end;
+    } else if (raw[at] != '\r' || at + 1 == raw.size() || raw[at + 1] != '\r') {
+      out += raw[at];
+    }
+  }
+  return out;
+}
+
+#else
+
 constexpr const char* kLauncherFile = ZERUDUD_E2E_LAUNCHER;
 constexpr const char* kRecorderFile = ZERUDUD_E2E_RECORDER;
 constexpr const char* kLauncherName = "zerudud";
 constexpr const char* kRecorderName = "recorder";
-// What each line feed of a message becomes on a pipe.
+constexpr char kSeparator = '/';
 constexpr std::string_view kLineEnd = "\n";
+constexpr bool kRecordsCommandLine = false;
+const std::vector<std::pair<const char*, const char*>> kEnvironment = {};
+const std::vector<NotHere> kNotHere = {};
 
-// The exit code that a launcher status becomes for its parent: the low eight bits.
-int exit_code(int status) {
-  return status & 0xFF;
+std::string not_ready() {
+  return {};
 }
 
 // A path as the settings file names it.
@@ -64,6 +207,60 @@ std::string settings_path(const fs::path& path) {
 // A path as the launcher's command line gives it and the tool's record shows it.
 std::string argument_path(const fs::path& path) {
   return path.string();
+}
+
+// The file that a path of the launcher's command line names.
+fs::path host_path(std::string_view path) {
+  return path;
+}
+
+// Runs the launcher's copy, or, with `through_path`, the program that the bare name `argv0`
+// finds on PATH.
+Command command(const fs::path& launcher, const std::string& argv0, bool through_path,
+                const std::vector<std::string>& args) {
+  Command out{through_path ? argv0 : launcher.string(),
+              {argv0.empty() ? launcher.string() : argv0}};
+  out.argv.insert(out.argv.end(), args.begin(), args.end());
+  return out;
+}
+
+// The setting that puts `folder` first on PATH.
+std::string search_path_with(const fs::path& folder) {
+  const char* const path = std::getenv("PATH");
+  return "PATH=" + folder.string() + ":" + (path != nullptr ? path : "/usr/bin:/bin");
+}
+
+// What the terminal shows of the launcher's output: the bytes themselves.
+std::string on_screen(std::string_view raw) {
+  return std::string(raw);
+}
+
+#endif
+
+// The exit code that a launcher status becomes for its parent: the low eight bits.
+int exit_code(int status) {
+  return status & 0xFF;
+}
+
+// Why the case `name` cannot apply on this platform; empty when it can.
+std::string_view not_here(std::string_view name) {
+  for (const NotHere& skip : kNotHere) {
+    if (skip.name == name) {
+      return skip.reason;
+    }
+  }
+  return {};
+}
+
+// Whether the case `name` of a table is left out here; says so, with the reason.
+bool left_out(std::string_view name) {
+  const std::string_view reason = not_here(name);
+  if (!reason.empty()) {
+    // Not in GoogleTest's own words for a skipped test, which CTest would take for the whole.
+    std::printf("[ SKIP CASE ] %.*s: %.*s\n", static_cast<int>(name.size()), name.data(),
+                static_cast<int>(reason.size()), reason.data());
+  }
+  return !reason.empty();
 }
 
 // How long a run may take before it counts as hung and is killed.
@@ -193,6 +390,15 @@ struct Outcome {
 class E2e : public ::testing::Test {
  protected:
   void SetUp() override {
+    const std::string_view reason =
+        not_here(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    if (!reason.empty()) {
+      GTEST_SKIP() << reason;
+    }
+    for (const auto& [name, value] : kEnvironment) {
+      ASSERT_EQ(::setenv(name, value, 1), 0);
+    }
+    ASSERT_EQ(not_ready(), "");
     // Tools outlive the launcher that started them; as their subreaper this process can wait
     // for them and knows for sure when a tool has finished or was never started.
     ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
@@ -206,6 +412,9 @@ class E2e : public ::testing::Test {
     record_ = root_ / "record";
     fs::create_directory(app_);
     fs::create_directory(work_);
+    for (const char* const file : {kLauncherFile, kRecorderFile}) {
+      ASSERT_TRUE(fs::exists(file)) << file << " has not been built";
+    }
     fs::copy_file(kLauncherFile, launcher_);
     fs::copy_file(kRecorderFile, recorder_);
     write_file(work_ / "ZERUDUD.ini", fill("ZUD_OVOD_TOLV = @TOOL@ decoy\n"
@@ -217,8 +426,10 @@ class E2e : public ::testing::Test {
     for (const pid_t group : groups_) {
       end_group(group, 0s);
     }
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
+    if (!root_.empty()) {
+      std::error_code ignored;
+      fs::remove_all(root_, ignored);
+    }
   }
 
   // `text` with @TOOL@ and @ROOT@ written as the settings file writes paths and @WORK@ as the
@@ -235,12 +446,22 @@ class E2e : public ::testing::Test {
     }
   }
 
-  // What the record should hold after one start of the tool with `args` (argv[0] on) from the
-  // working folder; nothing when `args` is empty.
-  std::vector<std::string> record_of(const std::vector<std::string>& args) const {
+  // What the record should hold after one start of the tool with `args` (argv[0] on, the
+  // project last) from the working folder; nothing when `args` is empty. Where the recorder
+  // writes down the command line too, that is the tool path as configured (`tool`, or else the
+  // words of `args` before the project, joined by blanks), a blank and the project in quotes.
+  std::vector<std::string> record_of(const std::vector<std::string>& args,
+                                     const char* tool = nullptr) const {
     std::vector<std::string> entries;
     if (!args.empty()) {
       entries.push_back("cwd " + argument_path(work_));
+      if (kRecordsCommandLine) {
+        std::string line = tool != nullptr ? tool : "";
+        for (std::size_t i = 0; tool == nullptr && i + 1 < args.size(); ++i) {
+          line += (i == 0 ? "" : " ") + args[i];
+        }
+        entries.push_back("cmd " + fill(line + " \"" + args.back() + "\""));
+      }
       for (const std::string& arg : args) {
         entries.push_back("arg " + fill(arg));
       }
@@ -252,17 +473,13 @@ class E2e : public ::testing::Test {
   // controlling terminal and standard input from /dev/null, and captures both output streams.
   // Unless `keep_tool`, it then waits for the tool (and anything else in the session) to end.
   Outcome run(const Launch& launch) {
-    std::vector<std::string> argv = kRunPrefix;
-    argv.push_back(launch.argv0.empty() ? argument_path(launcher_) : launch.argv0);
-    argv.insert(argv.end(), launch.args.begin(), launch.args.end());
-    const std::string program = kRunPrefix.empty() ? launcher_.string() : kRunPrefix[0];
+    Command started = command(launcher_, launch.argv0, launch.through_path, launch.args);
     std::vector<std::string> env = launch.env;
-    env.push_back("ZERUDUD_E2E_RECORD=" + record_.string());
+    env.push_back("ZERUDUD_E2E_RECORD=" + argument_path(record_));
     if (launch.through_path) {
-      const char* const path = std::getenv("PATH");
-      env.push_back("PATH=" + app_.string() + ":" + (path != nullptr ? path : "/usr/bin:/bin"));
+      env.push_back(search_path_with(app_));
     }
-    std::vector<char*> argp = pointers(argv);
+    std::vector<char*> argp = pointers(started.argv);
     std::vector<char*> envp = pointers(env);
     const std::string cwd = work_.string();
 
@@ -285,11 +502,7 @@ class E2e : public ::testing::Test {
           ::putenv(entry);
         }
       }
-      if (launch.through_path) {
-        ::execvp(argp[0], argp.data());
-      } else {
-        ::execv(program.c_str(), argp.data());
-      }
+      ::execvp(started.program.c_str(), argp.data());
       ::_exit(127);
     }
     ::close(out_pipe[1]);
@@ -475,7 +688,7 @@ TEST_F(E2e, ToolReceivesItsSplitPathAndTheProject) {
     EXPECT_EQ(got.err, "");
     std::vector<std::string> want = c.want;
     want.push_back("p.prj");
-    EXPECT_EQ(read_record(record_), record_of(want));
+    EXPECT_EQ(read_record(record_), record_of(want, c.tool));
     EXPECT_FALSE(fs::exists(work_ / "x"));
   }
 }
@@ -488,10 +701,13 @@ TEST_F(E2e, ProjectPathReachesTheToolUnchanged) {
   write_settings("ZUD_OVOD_TOLV = @TOOL@\n");
   for (const char* const name : names) {
     SCOPED_TRACE(name);
+    if (left_out(name)) {
+      continue;
+    }
     std::error_code ignored;
     fs::remove(record_, ignored);
     const std::string project = fill(name);
-    write_file(work_ / project, "<cpu>TOLV\n");
+    write_file(work_ / host_path(project), "<cpu>TOLV\n");
     const Outcome got = run(std::vector<std::string>{project});
     EXPECT_EQ(got.status, 0);
     EXPECT_EQ(got.err, "");
@@ -510,7 +726,8 @@ TEST_F(E2e, SettingsAreFoundBesideTheLauncher) {
   };
   const Case cases[] = {
       {"by its full path", "", false},
-      {"by a relative path from another folder", std::string("../app/") + kLauncherName, false},
+      {"by a relative path from another folder",
+       std::string("..") + kSeparator + "app" + kSeparator + kLauncherName, false},
       {"by its bare name through PATH", kLauncherName, true},
       {"by a bare name that is not its own", "launch", false},
       // Its directory is the current folder: the settings file would be the decoy if this
@@ -519,7 +736,8 @@ TEST_F(E2e, SettingsAreFoundBesideTheLauncher) {
        [] {
          std::string up;
          while (up.size() < 600) {
-           up += "./";
+           up += '.';
+           up += kSeparator;
          }
          return up + kLauncherName;
        }(),
@@ -582,7 +800,7 @@ TEST_F(E2e, LauncherReturnsWhileTheToolRuns) {
   const fs::path done = root_ / "record.done";
   Launch launch({"p.prj"});
   launch.keep_tool = true;
-  launch.env = {"ZERUDUD_E2E_RELEASE=" + release.string()};
+  launch.env = {"ZERUDUD_E2E_RELEASE=" + argument_path(release)};
   const Outcome got = run(launch);
   EXPECT_EQ(got.status, 0);
   EXPECT_FALSE(fs::exists(done)) << "the tool had already ended";
@@ -592,11 +810,14 @@ TEST_F(E2e, LauncherReturnsWhileTheToolRuns) {
   EXPECT_EQ(read_record(record_), record_of({"@TOOL@", "p.prj"}));
 }
 
-// The key wait, in a pseudo-terminal. Linux only.
+// The key wait, in a pseudo-terminal.
 //
 // The terminal's session leader is a small wrapper, forked from this process, that runs the
-// launcher, waits for it, and then reports: how the launcher ended, whether the terminal's modes
-// were left as it found them, and what input was still unread (read with a short timeout).
+// launcher, waits for it and for anything it left running, and then reports: how the launcher
+// ended, whether the terminal's modes were left as they were found, and what input was still
+// unread (read with a short timeout). Under Wine a terminal gives the program a console, whose
+// host process (conhost.exe) reads the keys, draws the text and sets the terminal's modes; it
+// ends after the launcher, and the wrapper, as its subreaper, waits for it too.
 struct TerminalReport {
   int wait_status;
   int modes_restored;
@@ -616,6 +837,7 @@ bool same_modes(const termios& a, const termios& b) {
   struct sigaction survive = {};
   survive.sa_handler = [](int) {};
   ::sigaction(SIGINT, &survive, nullptr);
+  ::prctl(PR_SET_CHILD_SUBREAPER, 1);
   termios before = {};
   termios after = {};
   ::tcgetattr(STDIN_FILENO, &before);
@@ -630,6 +852,8 @@ bool same_modes(const termios& a, const termios& b) {
     ::_exit(127);
   }
   while (::waitpid(pid, &report.wait_status, 0) < 0 && errno == EINTR) {
+  }
+  while (::waitpid(-1, nullptr, 0) > 0 || errno == EINTR) {
   }
   ::tcgetattr(STDIN_FILENO, &after);
   report.modes_restored = same_modes(before, after);
@@ -665,10 +889,13 @@ TEST_F(E2e, KeyWaitInATerminal) {
   };
   write_settings("ZUD_OVOD_MUK = @TOOL@\n");
   write_file(work_ / "p.prj", "<cpu>TOLV\n");
-  std::vector<std::string> argv = {launcher_.string(), "p.prj"};
-  std::vector<char*> argp = pointers(argv);
+  Command started = command(launcher_, "", false, {"p.prj"});
+  std::vector<char*> argp = pointers(started.argv);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    if (left_out(c.name)) {
+      continue;
+    }
     int report_pipe[2];
     ASSERT_EQ(::pipe2(report_pipe, O_CLOEXEC), 0);
     int master = -1;
@@ -677,7 +904,7 @@ TEST_F(E2e, KeyWaitInATerminal) {
       if (::chdir(work_.c_str()) != 0) {
         ::_exit(126);
       }
-      run_wrapper(argp[0], argp.data(), c.stdin_null, report_pipe[1]);
+      run_wrapper(started.program.c_str(), argp.data(), c.stdin_null, report_pipe[1]);
     }
     ::close(report_pipe[1]);
     ASSERT_GT(pid, 0) << std::strerror(errno);
@@ -696,6 +923,8 @@ TEST_F(E2e, KeyWaitInATerminal) {
 
     // Keys typed before the launcher has set up its wait would meet the terminal's line
     // editing and signal keys, so the test types only once the terminal has left line mode.
+    // (Wine's console host leaves it when it starts; keys typed from then on wait in the
+    // console's input queue.)
     const auto deadline = Clock::now() + kRunLimit;
     termios modes = {};
     while (Clock::now() < deadline && !readable(report_pipe[0], 0ms) &&
@@ -724,7 +953,7 @@ TEST_F(E2e, KeyWaitInATerminal) {
     EXPECT_TRUE(report.modes_restored) << "terminal modes not restored";
     // The terminal turns the line feed into a carriage return and a line feed; the key is not
     // echoed.
-    EXPECT_EQ(screen, "TOOL NOT IDENTIFIED, CAN'T LAUNCH PROJECT\r\n");
+    EXPECT_EQ(on_screen(screen), "TOOL NOT IDENTIFIED, CAN'T LAUNCH PROJECT\r\n");
   }
 }
 

@@ -1,10 +1,12 @@
 // The stand-in tool of the end-to-end tests. It appends what it was given to the file named by
-// ZERUDUD_E2E_RECORD: its current directory, then every argument from argv[0] on, each as
-// "cwd " or "arg ", the byte count, a blank, the bytes and a line feed, so that any bytes at all
-// (blanks, quotes, backslashes, line feeds) come back unambiguously, and a second start shows as
-// a second record. When ZERUDUD_E2E_RELEASE names a file, it then holds on until that file
-// exists (ten seconds at most) and creates ZERUDUD_E2E_RECORD + ".done" before it ends.
-// Standard C++ only, so that the same file builds for Windows.
+// ZERUDUD_E2E_RECORD: its current directory, on Windows the whole command line as it arrived,
+// then every argument from argv[0] on, each as "cwd ", "cmd " or "arg ", the byte count, a
+// blank, the bytes and a line feed, so that any bytes at all (blanks, quotes, backslashes, line
+// feeds) come back unambiguously, and a second start shows as a second record. When
+// ZERUDUD_E2E_RELEASE names a file, it then holds on until that file exists (ten seconds at
+// most) and creates ZERUDUD_E2E_RECORD + ".done" before it ends.
+// Standard C++ only, so that the same file builds for Windows; the command line comes from
+// recorder_win32.cpp or, where there is none, recorder_posix.cpp.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +14,10 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+
+// The whole command line as the system handed it to this program, or null where a program
+// receives its argument vector alone.
+const char* received_command_line();
 
 namespace {
 
@@ -30,6 +36,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   put(file, "cwd", std::filesystem::current_path().string());
+  if (const char* const command_line = received_command_line()) {
+    put(file, "cmd", command_line);
+  }
   for (int i = 0; i < argc; ++i) {
     put(file, "arg", argv[i]);
   }

@@ -4,7 +4,8 @@
 // blank, the bytes and a line feed, so that any bytes at all (blanks, quotes, backslashes, line
 // feeds) come back unambiguously, and a second start shows as a second record. When
 // ZERUDUD_E2E_RELEASE names a file, it then holds on until that file exists (ten seconds at
-// most) and creates ZERUDUD_E2E_RECORD + ".done" before it ends.
+// most) and creates ZERUDUD_E2E_RECORD + ".done" before it ends. When ZERUDUD_E2E_EXIT is set,
+// it ends with that exit code once its record is written, as a tool that fails would.
 // Standard C++ only, so that the same file builds for Windows; the command line comes from
 // recorder_win32.cpp or, where there is none, recorder_posix.cpp.
 #include <chrono>
@@ -50,7 +51,10 @@ int main(int argc, char** argv) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     std::FILE* const done = std::fopen((std::string(record) + ".done").c_str(), "wb");
-    return done != nullptr && std::fclose(done) == 0 ? 0 : 2;
+    if (done == nullptr || std::fclose(done) != 0) {
+      return 2;
+    }
   }
-  return 0;
+  const char* const exit_code = std::getenv("ZERUDUD_E2E_EXIT");
+  return exit_code != nullptr ? std::atoi(exit_code) : 0;
 }

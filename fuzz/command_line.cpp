@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "../tests/common/windows_quoting.hpp"
 #include "fuzz_support.hpp"
 #include "platform/command_line.hpp"
 
@@ -42,25 +43,6 @@ int split(std::string_view line, std::size_t text_size, std::size_t args_size, A
     next = zero + 1;
   }
   return count;
-}
-
-// `arg` in double quotes, so that the Windows rules give it back unchanged: each quote escaped
-// with a backslash, and each run of backslashes doubled where a quote follows it (an escaped
-// one, or the closing one).
-void append_quoted(std::string& line, std::string_view arg) {
-  line += '"';
-  std::size_t backslashes = 0;
-  for (const char c : arg) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    line.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
-    line += c;
-    backslashes = 0;
-  }
-  line.append(2 * backslashes, '\\');
-  line += '"';
 }
 
 // Room for every split of `line`: an argument holds at least one of its characters and stores
@@ -98,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (i > 0) {
       joined += ' ';
     }
-    append_quoted(joined, args[i]);
+    windows_quoting::append_quoted(joined, args[i]);
   }
   fuzz::expect(split_with_room(joined, again) == count && again == args,
                "the arguments quoted and joined split into the same arguments");

@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <string>
 
+#include "../common/windows_quoting.hpp"
+
 namespace {
 
 // Argument 0 ends at the first blank or tab unless it is quoted, and the runtime reads no
@@ -33,19 +35,7 @@ void add_argument(std::string& line, const std::string& argument) {
     line += argument;
     return;
   }
-  line += '"';
-  std::size_t backslashes = 0;
-  for (const char c : argument) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    line.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
-    line += c;
-    backslashes = 0;
-  }
-  line.append(2 * backslashes, '\\');
-  line += '"';
+  windows_quoting::append_quoted(line, argument);
 }
 
 HANDLE inherited(DWORD which) {
